@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The tests' private Wine prefix, kept under the build folder and reused.
+# Sourced by the test command and by the CTest emulator (wine-run.sh).
+#
+#   wine_prefix_ready DIR   make DIR/prefix once (null graphics driver,
+#                           emulated drives d: to j:) and start its wineserver
+#   wine_exec DIR CMD...    run CMD inside the prefix as the test user
+#
+# As root the Wine processes run as uid/gid 65534: Wine run by root writes
+# read-only files anyway, so access faults could not be tested otherwise.
+
+WINE_BIN=/usr/lib/wine/wine64
+WINESERVER_BIN=/usr/lib/wine/wineserver
+
+# Emulated drives: letter, Wine drive kind. Each is a link to an empty folder
+# DIR/media/<letter>; tests put a disc in by filling the folder and writing
+# its .windows-label.
+WINE_DRIVES="d:cdrom e:cdrom f:cdrom g:hd h:floppy i:network j:ramdisk"
+
+wine_as_user() {
+  if [ "$(id -u)" -eq 0 ]; then
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
+  else
+    "$@"
+  fi
+}
+
+wine_env() {
+  local dir=$1; shift
+  wine_as_user env -i PATH=/usr/bin:/bin HOME="$dir/home" WINEPREFIX="$dir/prefix" \
+    WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
+    KIT_MEDIA_DIR="$dir/media" KIT_DRIVES="$WINE_DRIVES" "$@"
+}
+
+# Runs CMD with its output in a file, never a pipe: Wine's helper processes
+# inherit the descriptors and would keep a reader waiting for ever.
+wine_exec() {
+  local dir=$1; shift
+  local out err
+  out=$(mktemp "$dir/log/out.XXXXXX")
+  err=$(mktemp "$dir/log/err.XXXXXX")
+  chmod 666 "$out" "$err"
+  wine_env "$dir" "$@" >"$out" 2>"$err" </dev/null
+  local rc=$?
+  cat "$out"
+  cat "$err" >&2
+  rm -f "$out" "$err"
+  return $rc
+}
+
+wine_reg_add() {
+  local dir=$1 key=$2 name=$3 value=$4
+  wine_env "$dir" "$WINE_BIN" reg add "$key" /v "$name" /d "$value" /f >>"$dir/log/setup.log" 2>&1 </dev/null
+}
+
+wine_server_start() {
+  # A persistent server: later Wine processes connect to it instead of each
+  # starting (and waiting for) one of their own.
+  wine_env "$1" "$WINESERVER_BIN" -p >>"$1/log/setup.log" 2>&1 </dev/null || true  # already running
+}
+
+wine_server_stop() {
+  wine_env "$1" "$WINESERVER_BIN" -k >/dev/null 2>&1 </dev/null || true
+  wine_env "$1" "$WINESERVER_BIN" -w >/dev/null 2>&1 </dev/null || true
+}
+
+wine_prefix_ready() {
+  local dir=$1
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  if [ ! -f "$dir/prefix/.kit-ready" ]; then
+    echo "wine-env: making the test prefix in $dir/prefix"
+    [ -d "$dir/prefix" ] && wine_server_stop "$dir"
+    rm -rf "$dir/prefix" "$dir/media" "$dir/home" "$dir/log"
+    mkdir -p "$dir/home" "$dir/log" "$dir/media"
+    [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$dir" "$dir/home" "$dir/log" "$dir/media"
+    wine_env "$dir" "$WINE_BIN" wineboot --init >>"$dir/log/setup.log" 2>&1 </dev/null
+    wine_reg_add "$dir" 'HKCU\Software\Wine\Drivers' Graphics null
+    local entry letter kind
+    for entry in $WINE_DRIVES; do
+      letter=${entry%%:*}; kind=${entry#*:}
+      wine_as_user mkdir -p "$dir/media/$letter"
+      wine_as_user ln -sfn "$dir/media/$letter" "$dir/prefix/dosdevices/$letter:"
+      wine_reg_add "$dir" 'HKLM\Software\Wine\Drives' "$letter:" "$kind"
+    done
+    # The graphics driver and the drive kinds are read when the server and
+    # its services start, so begin again with a fresh server.
+    wine_server_stop "$dir"
+    wine_env "$dir" touch "$dir/prefix/.kit-ready"
+  fi
+  wine_server_start "$dir"
+}
