@@ -101,7 +101,39 @@ struct SetupEngine {
     uint32_t FileSize(const char* path);
     uint32_t SelectedBytes();
     bool CopyFileChecked(const char* destination, const char* source);
+
+    // Update.
+    void RunUpdate();
+    bool UpdateOneFile(const char* name);  // false: the update must stop here
+
+    // Shell services.
+    bool CreateShortcuts(int32_t which);
+    bool CreateShortcut(const char* groupFolder, const char* workingFolder,
+                        const char* targetName, const char* shortcutName);
+    bool LaunchTitle();
+    bool OpenReadme();
+
+    // The name at a position of installFiles, or null when the list ends
+    // before it.
+    const char* InstallName(int32_t position) const;
 };
+
+// The folder picker and its owner.
+struct FolderBrowser {
+    HINSTANCE instance = nullptr;
+    HWND owner = nullptr;
+
+    void Init(HINSTANCE instanceHandle, HWND ownerWindow);
+    int Browse(char* buffer, size_t bufferBytes, int kind, int trailingBackslash);
+};
+int CALLBACK BrowseCallback(HWND picker, UINT notification, LPARAM value, LPARAM data);
+extern FolderBrowser g_folderBrowser;
+
+// The path of a shell special folder (CSIDL); empty when the shell does not
+// know it or it does not fit.
+bool SpecialFolderPath(int csidl, char* buffer, size_t bufferBytes);
+// Opens a file through the shell; true when COM could be initialised.
+bool LaunchFile(const char* path, const char* parameters);
 
 // Trace hook: takes a format with %s and %d placeholders and its values.
 // It records nothing unless a sink is set (only the tests set one).

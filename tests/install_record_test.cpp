@@ -128,8 +128,6 @@ TEST_F(InstallRecordTest, WriteOfAFullFieldStaysInsideIt) {
     std::string longest(259, 'p');
     strcpy(engine_.installDir, longest.c_str());
     ASSERT_TRUE(engine_.WriteInstallRecord());
-    std::vector<unsigned char> bytes;
-    DWORD type = 0;
     EXPECT_EQ(StoredRecordBytes("Dir"), 2u * 260);
     SetupEngine reader;
     ASSERT_TRUE(reader.ReadInstallRecord());

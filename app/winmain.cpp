@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "app/startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    return RunProgram(instance, showCommand);
+}
