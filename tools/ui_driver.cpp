@@ -47,14 +47,16 @@ BoxInfo ReadMessageBox(HWND box) {
     HWND iconControl = IconControl(box);
     if (iconControl != nullptr) {
         HICON icon = reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0));
-        info.hasIcon = icon != nullptr && IsWindowVisible(iconControl);
+        info.hasIcon = icon != nullptr && (GetWindowLongA(iconControl, GWL_STYLE) & WS_VISIBLE);
         info.warningIcon = icon == LoadIconA(nullptr, IDI_WARNING);
         info.questionIcon = icon == LoadIconA(nullptr, IDI_QUESTION);
     }
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char name[32] = {};
         GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child)) {
+        // The box may not be shown yet (a hook sees it before it is), so
+        // a button's own visible style counts, not the parent's state.
+        if (lstrcmpiA(name, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE)) {
             info.buttons.push_back(GetDlgCtrlID(child));
         }
     }
