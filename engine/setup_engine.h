@@ -5,6 +5,7 @@
 #define ENGINE_SETUP_ENGINE_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <cstdint>
@@ -62,6 +63,9 @@ struct SetupEngine {
     int32_t stepsDone = 0;
     int32_t stepsShown = 0;
     uint32_t bytesPerStep = 0;
+    // The selected total of the copy in progress; with it the bar still
+    // reaches its end when the total is below 1000 bytes.
+    uint32_t selectedTotal = 0;
 
     SetupEngine() = default;
     SetupEngine(const SetupEngine&) = delete;
@@ -106,6 +110,23 @@ struct SetupEngine {
     void RunUpdate();
     bool UpdateOneFile(const char* name);  // false: the update must stop here
 
+    // Background copy and progress.
+    bool CopyWithProgress();
+    void CopyThreadMain();
+    void AdvanceProgress();
+    void InitProgress(uint16_t steps);
+    void StepProgress();
+    void ShowStatus(const char* text);
+    HWND ProgressBar() const;
+
+    // Install and uninstall.
+    bool RunInstall();
+    bool RunUninstall();
+    bool MakeDirectoryChain(const char* folder);
+    bool EnsureDirectory(const char* folder);
+    bool DeleteListedFiles(const char* folder);
+    void DeleteShortcuts();
+
     // Shell services.
     bool CreateShortcuts(int32_t which);
     bool CreateShortcut(const char* groupFolder, const char* workingFolder,
@@ -134,6 +155,26 @@ extern FolderBrowser g_folderBrowser;
 bool SpecialFolderPath(int csidl, char* buffer, size_t bufferBytes);
 // Opens a file through the shell; true when COM could be initialised.
 bool LaunchFile(const char* path, const char* parameters);
+
+// The main dialog; its thread serves the texts that other threads set.
+extern HWND g_mainDialog;
+
+// The status lines of the main dialog: line 0 the file being copied and
+// the install's phase texts, line 1 the elapsed time. Defined beside the
+// main dialog.
+void SetStatusLine(const char* text, int line);
+
+// The status display of the background copy, ticked by the wait loop.
+void TickStatus();
+extern char g_currentFile[kLongTextBytes];
+extern std::atomic<int32_t> g_spinnerIndex;
+extern std::atomic<int32_t> g_spinnerCounter;
+extern std::atomic<uint32_t> g_clockLastTick;
+extern std::atomic<int32_t> g_clockHours;
+extern std::atomic<int32_t> g_clockMinutes;
+extern std::atomic<int32_t> g_clockSeconds;
+// The millisecond tick of the elapsed clock (timeGetTime; tests replace it).
+extern DWORD (*g_tickSource)();
 
 // Trace hook: takes a format with %s and %d placeholders and its values.
 // It records nothing unless a sink is set (only the tests set one).
