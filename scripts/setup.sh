@@ -9,6 +9,7 @@ packages=(
   locales                                               # ja_JP.UTF-8 -> ANSI code page 932
   googletest cmake make file
   xvfb xauth imagemagick x11-apps fonts-ipafont-gothic  # screenshots under a virtual display
+  x11-utils                                             # xdpyinfo: is the demo's display reachable
 )
 
 missing=()

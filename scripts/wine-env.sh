@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# The tests' private Wine prefix, kept under the build folder and reused.
-# Sourced by the test command and by the CTest emulator (wine-run.sh).
+# Private Wine prefixes kept under the build folder and reused: the tests'
+# and the demo's. Sourced by the test command, the CTest emulator
+# (wine-run.sh), the demo and the screenshot script.
 #
-#   wine_prefix_ready DIR   make DIR/prefix once (null graphics driver,
-#                           emulated drives d: to j:) and start its wineserver
+#   wine_prefix_ready DIR [GRAPHICS]
+#                           make DIR/prefix once (emulated drives d: to j:),
+#                           give it the graphics driver GRAPHICS (null, the
+#                           default, or x11) and start its wineserver
 #   wine_exec DIR CMD...    run CMD inside the prefix as the test user
+#   wine_user_can_reach DIR let the test user reach DIR (as root)
+#
+# With WINE_DISPLAY set, Wine processes get it as DISPLAY (and
+# WINE_XAUTHORITY as XAUTHORITY): what an x11 prefix needs.
 #
 # As root the Wine processes run as uid/gid 65534: Wine run by root writes
 # read-only files anyway, so access faults could not be tested otherwise.
@@ -27,9 +34,24 @@ wine_as_user() {
 
 wine_env() {
   local dir=$1; shift
+  local display=()
+  [ -n "${WINE_DISPLAY:-}" ] && display+=(DISPLAY="$WINE_DISPLAY")
+  [ -n "${WINE_XAUTHORITY:-}" ] && display+=(XAUTHORITY="$WINE_XAUTHORITY")
   wine_as_user env -i PATH=/usr/bin:/bin HOME="$dir/home" WINEPREFIX="$dir/prefix" \
-    WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
+    WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "${display[@]}" \
     KIT_MEDIA_DIR="$dir/media" KIT_DRIVES="$WINE_DRIVES" "$@"
+}
+
+# Every folder from DIR up to / must be searchable by the user the Wine
+# processes run as.
+wine_user_can_reach() {
+  [ "$(id -u)" -eq 0 ] || return 0
+  local d
+  d=$(cd "$1" && pwd)
+  while [ "$d" != / ]; do
+    [ -n "$(find "$d" -maxdepth 0 -perm -o=x)" ] || chmod o+x "$d"
+    d=$(dirname "$d")
+  done
 }
 
 # Runs CMD with its output in a file, never a pipe: Wine's helper processes
@@ -64,12 +86,30 @@ wine_server_stop() {
   wine_env "$1" "$WINESERVER_BIN" -w >/dev/null 2>&1 </dev/null || true
 }
 
+# Switches the prefix between the null graphics driver (no X server needed)
+# and Wine's own choice, x11. The driver is read when the server and its
+# services start, so a change begins again with a fresh server.
+wine_graphics() {
+  local dir=$1 graphics=$2 current=null
+  [ -f "$dir/prefix/.kit-graphics" ] && current=$(cat "$dir/prefix/.kit-graphics")
+  [ "$current" = "$graphics" ] && return 0
+  case $graphics in
+    null) wine_reg_add "$dir" 'HKCU\Software\Wine\Drivers' Graphics null ;;
+    x11)
+      wine_env "$dir" "$WINE_BIN" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f \
+        >>"$dir/log/setup.log" 2>&1 </dev/null || true ;;
+    *) echo "wine-env: unknown graphics driver $graphics" >&2; return 1 ;;
+  esac
+  wine_server_stop "$dir"
+  wine_env "$dir" sh -c 'echo "$1" >"$2"' - "$graphics" "$dir/prefix/.kit-graphics"
+}
+
 wine_prefix_ready() {
-  local dir=$1
+  local dir=$1 graphics=${2:-null}
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
   if [ ! -f "$dir/prefix/.kit-ready" ]; then
-    echo "wine-env: making the test prefix in $dir/prefix"
+    echo "wine-env: making the Wine prefix in $dir/prefix"
     [ -d "$dir/prefix" ] && wine_server_stop "$dir"
     rm -rf "$dir/prefix" "$dir/media" "$dir/home" "$dir/log"
     mkdir -p "$dir/home" "$dir/log" "$dir/media"
@@ -88,5 +128,6 @@ wine_prefix_ready() {
     wine_server_stop "$dir"
     wine_env "$dir" touch "$dir/prefix/.kit-ready"
   fi
+  wine_graphics "$dir" "$graphics"
   wine_server_start "$dir"
 }
