@@ -4,6 +4,7 @@
 
 #include "app/app_texts.h"
 #include "app/dialog_layout.h"
+#include "app/setup_commands.h"
 #include "app/startup.h"
 #include "engine/engine_texts.h"
 #include "engine/text_rules.h"
@@ -82,10 +83,29 @@ BOOL OnCommand(HWND dialog, int command) {
     switch (command) {
         case IDCANCEL:
         case IDC_EXIT:
-            EndMainDialog(dialog);
+            // Not while an install runs: its threads use the engine that
+            // the end of the program releases (Esc still sends IDCANCEL).
+            if (!g_installRunning) EndMainDialog(dialog);
             break;
         case IDC_UPDATE:
             OnUpdate(dialog);
+            break;
+        case IDC_INSTALL:
+            return OnInstallCommand(dialog);
+        case IDC_PLAY:
+            OnPlayCommand(dialog);
+            break;
+        case IDC_BROWSE:
+            OnBrowseCommand(dialog);
+            break;
+        case IDC_README:
+            OnReadmeCommand();
+            break;
+        case IDC_UNINSTALL:
+            OnUninstallCommand(dialog);
+            break;
+        case IDC_MANUAL:
+            OnManualCommand();
             break;
         default:
             break;

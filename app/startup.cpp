@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <commctrl.h>
+
 #include "app/main_dialog.h"
 #include "res/resource.h"
 #include "title/profile.h"
@@ -57,6 +59,9 @@ int RunMessageLoop() {
 
 int RunProgram(HINSTANCE instance, int showCommand) {
     if (!InitInstance(instance, showCommand, true)) return 0;
+    // The setup layout's progress bar is a common control.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
     g_installList[0] = g_profileExecutable;
     g_engine.Configure(g_installList, g_updateList, g_volumeLabelList, nullptr, g_profileMaker,
                        g_profileTitle, g_profileFolder,
