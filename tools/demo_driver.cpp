@@ -117,7 +117,12 @@ int main(int argc, char** argv) {
         Utf8(ControlText(dialog, IDCANCEL)) + "]");
 
     if (!holdFile.empty()) {
-        SetForegroundWindow(dialog);
+        // Shown as the player sees it: the active window, fully drawn.
+        for (int tries = 0; tries < 50 && GetForegroundWindow() != dialog; ++tries) {
+            SetForegroundWindow(dialog);
+            Sleep(100);
+        }
+        if (GetForegroundWindow() != dialog) Say("the dialog is not the active window");
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         RECT frame = {};
         GetWindowRect(dialog, &frame);
