@@ -114,7 +114,7 @@ demo_report() {
     old_size[$name]=$size
     old_time[$name]=$time
   done <"$before"
-  printf '  %-16s %10s %10s  %-19s  %s\n' file 'old size' 'new size' 'last written' ''
+  printf '  %-16s %10s %10s  %s\n' file 'old size' 'new size' 'last written'
   while read -r name size time; do
     local was=${old_size[$name]:--} what=unchanged
     if [ "$was" = - ]; then
