@@ -41,9 +41,9 @@ Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 </dev/
 xvfb_pid=$!
 driver_pid=
 cleanup() {
-  [ -n "$driver_pid" ] && kill "$driver_pid" 2>/dev/null
+  if [ -n "$driver_pid" ]; then kill "$driver_pid" 2>/dev/null || true; fi
   wine_server_stop "$dir"
-  kill "$xvfb_pid" 2>/dev/null
+  kill "$xvfb_pid" 2>/dev/null || true
   wait "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -92,7 +92,7 @@ sleep 1  # let the dialog finish drawing
 
 mkdir -p "$(dirname "$output")"
 "$IMPORT" -display ":$display" -window root "$dir/screen.png"
-"$CONVERT" "$dir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$output"
+"$CONVERT" "$dir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage -strip "$output"
 touch "$done_unix"
 # Wine draws the caption only inside its desktop: a black caption bar means
 # the dialog was shown outside it.
