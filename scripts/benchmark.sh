@@ -57,6 +57,7 @@ drop_cache() {
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 echo "copy benchmark: $(nproc) cores, $("$WINE_BIN" --version), $rounds round(s); load average $(load)"
+echo "a line a run: pass, way, MB/s, seconds, cpu (seconds) of the calling thread, the process, the wineserver, all else"
 bench prepare "$data_win"
 sync
 server=$(server_pid)

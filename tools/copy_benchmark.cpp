@@ -502,11 +502,18 @@ int Run(int way, const char* pass) {
 
     const uint64_t total = TotalBytes(count);
     const double rate = static_cast<double>(total) / kMegabyte / m.seconds;
-    printf("%s way %d %-33s %7.1f MB/s %6.3f s  CPU s: caller %4.2f, process %4.2f, "
-           "wineserver %4.2f, others %4.2f",
-           pass, way, kWayNames[way], rate, m.seconds, m.callerCpu, m.processCpu, m.serverCpu,
-           m.otherCpu);
-    if (m.sizeCheck >= 0) printf("; size checks %.1f ms", m.sizeCheck * 1000);
+    // One line a run: MB/s, seconds, then CPU seconds of the calling thread,
+    // the process, the Wine server and everything else ("-": not measured).
+    printf("%s %d %-33s %7.1f MB/s %5.3f s  cpu %4.2f %4.2f", pass, way, kWayNames[way], rate,
+           m.seconds, m.callerCpu, m.processCpu);
+    for (double cpu : {m.serverCpu, m.otherCpu}) {
+        if (cpu < 0) {
+            printf("    -");
+        } else {
+            printf(" %4.2f", cpu);
+        }
+    }
+    if (m.sizeCheck >= 0) printf("  size checks %.1f ms", m.sizeCheck * 1000);
     printf("%s\n", whole ? "" : "  NOT COPIED WHOLE");
     FILE* results = fopen(g_resultsPath, "a");
     if (results == nullptr) return 1;
