@@ -22,6 +22,9 @@
 #define IDC_STATUS_FILE 1019
 #define IDC_MANUAL 1020
 #define IDC_STATUS_TIME 1021
+// Decoration of the setup layout; no code refers to it. Message boxes give
+// their text the id 0xFFFF, so no control here uses -1.
+#define IDC_BANNER 1030
 
 // Install options dialog; 1020 and 1021 mean other controls here.
 #define IDC_OPT_SIZE 1011
@@ -32,5 +35,7 @@
 #define IDC_OPT_PICT 1021
 #define IDC_OPT_TUNE 1022
 #define IDC_OPT_TALK 1023
+#define IDC_OPT_GROUP 1030
+#define IDC_OPT_SIZE_LABEL 1031
 
 #endif

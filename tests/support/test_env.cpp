@@ -329,6 +329,97 @@ void EmulatedDrive::AddFile(const std::string& relativePath, size_t bytes) {
     MakeFile(path + relativePath, bytes);
 }
 
+// ---- document associations ---------------------------------------------------
+
+namespace {
+
+constexpr char kRecorderProgId[] = "KitTest.OpenRecorder";
+
+std::string ReadDefaultValue(HKEY root, const std::string& path, bool* found) {
+    char value[1024] = {};
+    DWORD size = sizeof value;
+    *found = RegGetValueA(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) ==
+             ERROR_SUCCESS;
+    return value;
+}
+
+void WriteDefaultValue(HKEY root, const std::string& path, const std::string& value) {
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        Fail("cannot make " + path);
+    }
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+std::string BesideThisProgram(const char* name) {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    *strrchr(path, '\\') = '\0';
+    return std::string(path) + "\\" + name;
+}
+
+}  // namespace
+
+OpenRecorder::OpenRecorder(const std::string& extension) : extension_(extension) {
+    hadKey_ = KeyExists(HKEY_CLASSES_ROOT, extension.c_str());
+    previousProgId_ = ReadDefaultValue(HKEY_CLASSES_ROOT, extension, &hadProgId_);
+    WriteDefaultValue(HKEY_CLASSES_ROOT, extension, kRecorderProgId);
+    WriteDefaultValue(HKEY_CLASSES_ROOT, std::string(kRecorderProgId) + "\\shell\\open\\command",
+                      "\"" + BesideThisProgram("open_recorder.exe") + "\" \"%1\"");
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    log_ = std::string(temp) + "kit_opened_" + std::to_string(GetCurrentProcessId()) + ".log";
+    DeleteFileA(log_.c_str());
+    SetEnvironmentVariableA("KIT_OPENED_LOG", log_.c_str());
+}
+
+OpenRecorder::~OpenRecorder() {
+    if (hadProgId_) {
+        WriteDefaultValue(HKEY_CLASSES_ROOT, extension_, previousProgId_);
+    } else if (hadKey_) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, extension_.c_str(), 0, KEY_ALL_ACCESS, &key) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueA(key, nullptr);
+            RegCloseKey(key);
+        }
+    } else {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, extension_.c_str());
+    }
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kRecorderProgId);
+    SetEnvironmentVariableA("KIT_OPENED_LOG", nullptr);
+    DeleteFileA(log_.c_str());
+}
+
+std::vector<std::string> OpenRecorder::Opened(DWORD timeoutMs) const {
+    std::vector<std::string> lines;
+    DWORD start = GetTickCount();
+    do {
+        std::ifstream in(log_);
+        std::string line;
+        lines.clear();
+        while (std::getline(in, line)) lines.push_back(line);
+        if (!lines.empty()) break;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return lines;
+}
+
+void EmulatedDrive::AddSparseFile(const std::string& relativePath, int64_t bytes) {
+    AddFile(relativePath, 0);
+    HANDLE file = CreateFileA((Root() + relativePath).c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) Fail("cannot open " + relativePath);
+    LARGE_INTEGER end;
+    end.QuadPart = bytes;
+    BOOL ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    if (!ok) Fail("cannot size " + relativePath);
+}
+
 // ---- traces -----------------------------------------------------------------
 
 namespace {

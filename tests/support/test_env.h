@@ -72,9 +72,32 @@ public:
     EmulatedDrive& operator=(const EmulatedDrive&) = delete;
     std::string Root() const;  // "e:\"
     void AddFile(const std::string& relativePath, size_t bytes);
+    // A large file made by setting its end: quick to make, no disk used.
+    void AddSparseFile(const std::string& relativePath, int64_t bytes);
 
 private:
     char letter_;
+};
+
+// Makes the shell open documents with the given extension (".html") with
+// the tests' open_recorder program, which notes each path it is given in a
+// log; puts the previous association back on destruction.
+class OpenRecorder {
+public:
+    explicit OpenRecorder(const std::string& extension);
+    ~OpenRecorder();
+    OpenRecorder(const OpenRecorder&) = delete;
+    OpenRecorder& operator=(const OpenRecorder&) = delete;
+    // The command lines the recorder was started with, waiting up to
+    // timeoutMs for at least one.
+    std::vector<std::string> Opened(DWORD timeoutMs = 10000) const;
+
+private:
+    std::string extension_;
+    std::string previousProgId_;
+    bool hadKey_ = false;
+    bool hadProgId_ = false;
+    std::string log_;
 };
 
 // Collects DebugLog texts while alive.
