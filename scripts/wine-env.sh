@@ -24,6 +24,19 @@ WINESERVER_BIN=/usr/lib/wine/wineserver
 # its .windows-label.
 WINE_DRIVES="d:cdrom e:cdrom f:cdrom g:hd h:floppy i:network j:ramdisk"
 
+# A small fixed drive k: on a 16 MiB file system of its own, mounted where
+# root may mount one: an install there runs out of space for real.
+WINE_SMALL_DRIVE=/tmp/kit-small-drive
+
+wine_small_drive_ready() {
+  mkdir -p "$WINE_SMALL_DRIVE"
+  if [ "$(id -u)" -eq 0 ] && ! mountpoint -q "$WINE_SMALL_DRIVE"; then
+    mount -t tmpfs -o size=16m,mode=1777 kit-small-drive "$WINE_SMALL_DRIVE" 2>/dev/null ||
+      echo "wine-env: cannot mount the small drive; the test that needs it is skipped" >&2
+  fi
+  chmod 1777 "$WINE_SMALL_DRIVE" 2>/dev/null || true
+}
+
 wine_as_user() {
   if [ "$(id -u)" -eq 0 ]; then
     setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
@@ -108,7 +121,8 @@ wine_prefix_ready() {
   local dir=$1 graphics=${2:-null}
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
-  if [ ! -f "$dir/prefix/.kit-ready" ]; then
+  wine_small_drive_ready
+  if [ ! -f "$dir/prefix/.kit-ready-2" ]; then
     echo "wine-env: making the Wine prefix in $dir/prefix"
     [ -d "$dir/prefix" ] && wine_server_stop "$dir"
     rm -rf "$dir/prefix" "$dir/media" "$dir/home" "$dir/log"
@@ -123,10 +137,12 @@ wine_prefix_ready() {
       wine_as_user ln -sfn "$dir/media/$letter" "$dir/prefix/dosdevices/$letter:"
       wine_reg_add "$dir" 'HKLM\Software\Wine\Drives' "$letter:" "$kind"
     done
+    wine_as_user ln -sfn "$WINE_SMALL_DRIVE" "$dir/prefix/dosdevices/k:"
+    wine_reg_add "$dir" 'HKLM\Software\Wine\Drives' k: hd
     # The graphics driver and the drive kinds are read when the server and
     # its services start, so begin again with a fresh server.
     wine_server_stop "$dir"
-    wine_env "$dir" touch "$dir/prefix/.kit-ready"
+    wine_env "$dir" touch "$dir/prefix/.kit-ready-2"
   fi
   wine_graphics "$dir" "$graphics"
   wine_server_start "$dir"

@@ -324,3 +324,50 @@ TEST_F(SetupProgramTest, BrowseChoosesAFolderOrADriveRoot) {
     PressButton(dialog_, IDCANCEL);
     EXPECT_EQ(running_->WaitForExit(), 0u);
 }
+
+TEST_F(SetupProgramTest, TooLittleSpaceShowsTwoBoxesInARow) {
+    // k: is a 16 MiB drive of its own in the test prefix.
+    ULARGE_INTEGER available, total, totalFree;
+    if (!GetDiskFreeSpaceExA("k:\\", &available, &total, &totalFree) ||
+        (totalFree.QuadPart >> 20) >= 2100) {
+        GTEST_SKIP() << "no small drive k: (it needs root to mount)";
+    }
+    const std::string freeMegabytes = std::to_string(totalFree.QuadPart >> 20);
+    Start();
+    PressButton(dialog_, IDC_BROWSE);
+    HWND picker = WaitForDialog(running_->Id(), [&](HWND window) {
+        return window != dialog_ && FindWindowExA(window, nullptr, WC_TREEVIEWA, nullptr);
+    });
+    ASSERT_NE(picker, nullptr);
+    // From the preselected c:\Program Files: up to c:, fold it, and down
+    // past the drives d: to j: to k:.
+    HWND tree = FindWindowExA(picker, nullptr, WC_TREEVIEWA, nullptr);
+    std::vector<WPARAM> keys = {VK_LEFT, VK_LEFT};
+    keys.insert(keys.end(), 8, VK_DOWN);
+    for (WPARAM key : keys) {
+        PostMessageA(tree, WM_KEYDOWN, key, 0);
+        Sleep(100);
+    }
+    PostMessageA(picker, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_TARGET_PATH) == "K:\\Selvane\\Orchidveil"; }, 10000))
+        << Text(IDC_TARGET_PATH);
+
+    PressButton(dialog_, IDC_INSTALL);
+    HWND options = WaitForOptions();
+    ASSERT_NE(options, nullptr);
+    PressButton(options, IDC_OPT_OK);
+    BoxInfo space = WaitForBoxWithText(
+        "K:\\ ドライブの空き容量が足りません。\n今現在のドライブの容量は " + freeMegabytes +
+        "Mです。\nインストールするには 約2100Mの容量が必要です。");
+    ASSERT_NE(space.window, nullptr);
+    EXPECT_EQ(space.caption, "確認");
+    Answer(space, IDOK);
+    BoxInfo failed = WaitForBoxWithText(kFailedText);
+    ASSERT_NE(failed.window, nullptr);
+    EXPECT_EQ(failed.owner, dialog_);
+    Answer(failed, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_INSTALL) && Enabled(IDC_EXIT); }));
+    EXPECT_FALSE(FileExists("k:\\Selvane"));
+    PressButton(dialog_, IDC_EXIT);
+    EXPECT_EQ(running_->WaitForExit(), 0u);
+}
