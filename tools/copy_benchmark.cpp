@@ -544,6 +544,7 @@ struct Figures {
 
     bool Empty() const { return rates.empty(); }
     double Rate() const { return Median(rates); }
+    double Best() const { return *std::max_element(rates.begin(), rates.end()); }
 };
 
 const char* const kPassNames[2] = {"warm", "cold"};
@@ -556,15 +557,19 @@ void PrintCpu(double value) {
     }
 }
 
+// A ratio of MB/s in each pass, of the median runs and of the best runs.
 void PrintRatio(const char* what, const Figures* figures, int way, int base, bool target) {
-    printf("  %-46s", what);
+    printf("  %-44s", what);
     for (int p = 0; p < 2; ++p) {
         const Figures& a = figures[p * (kLastWay + 1) + way];
         const Figures& b = figures[p * (kLastWay + 1) + base];
         if (a.Empty() || b.Empty()) continue;
-        const double ratio = a.Rate() / b.Rate();
-        printf("  %s %.2f%s", kPassNames[p], ratio,
-               target ? (ratio >= kTarget ? " met   " : " missed") : "");
+        const double ratios[2] = {a.Rate() / b.Rate(), a.Best() / b.Best()};
+        printf("  %s", kPassNames[p]);
+        for (int k = 0; k < 2; ++k) {
+            printf("%s%.2f%s", k == 0 ? " " : " / ", ratios[k],
+                   target ? (ratios[k] >= kTarget ? " met" : " missed") : "");
+        }
     }
     printf("\n");
 }
@@ -625,19 +630,22 @@ int Report() {
     }
 
     const Figures* f = figures;
+    printf("\nA run only ever loses speed to other work on the machine, so the best run\n"
+           "is the closer measure of a way's own cost; the median is what a run\n"
+           "usually got. Ratios below: the median runs' / the best runs'.\n");
     printf("\nratios of MB/s:\n");
     PrintRatio("fread/fwrite loop / CopyFileA", f, 2, 1, false);
     PrintRatio("CopyFileChecked / fread/fwrite loop", f, 3, 2, false);
     PrintRatio("CopyWithProgress / CopyFileChecked", f, 4, 3, false);
     PrintRatio("CopyWithProgress / the same minus wait loop", f, 4, 5, false);
-    printf("  %-46s", "CopyFileChecked's size checks, share of time");
+    printf("  %-44s", "CopyFileChecked's size checks, time share");
     for (int p = 0; p < 2; ++p) {
         const double share = Median(f[p * (kLastWay + 1) + 3].sizeCheckShare);
         if (share >= 0) printf("  %s %.3f", kPassNames[p], share);
     }
-    printf("\n\ntargets:\n");
-    PrintRatio("CopyWithProgress >= 0.9 x fread/fwrite loop", f, 4, 2, true);
-    PrintRatio("CopyFileChecked >= 0.9 x CopyFileA", f, 3, 1, true);
+    printf("\n\ntargets (%.2f or more):\n", kTarget);
+    PrintRatio("CopyWithProgress / fread/fwrite loop", f, 4, 2, true);
+    PrintRatio("CopyFileChecked / CopyFileA", f, 3, 1, true);
     return 0;
 }
 
