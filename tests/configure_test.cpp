@@ -9,13 +9,6 @@
 
 namespace {
 
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    *strrchr(path, '\\') = '\0';
-    return path;
-}
-
 class ConfigureTest : public ::testing::Test {
 protected:
     RecordKeyGuard guard_;

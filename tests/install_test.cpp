@@ -19,12 +19,6 @@ namespace {
 
 const std::string kQuestionTitle = "確認";
 
-std::string CommonPrograms() {
-    char path[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
-    return path;
-}
-
 // A title with the profile's lists, its source folder filled with small
 // files, and a base folder to install under.
 class InstallTest : public ::testing::Test {
@@ -36,10 +30,10 @@ protected:
     std::string source_ = root_ / "disc\\Orchidveil";
     std::string base_ = root_ / "Games";
     std::string target_ = base_ + "\\Selvane\\Orchidveil";
-    std::string group_ = CommonPrograms() + "\\Selvane\\Orchidveil";
+    std::string group_ = CommonProgramsFolder() + "\\Selvane\\Orchidveil";
 
     void SetUp() override {
-        ASSERT_FALSE(FileExists(CommonPrograms() + "\\Selvane")) << "left over from an earlier run";
+        ASSERT_FALSE(FileExists(CommonProgramsFolder() + "\\Selvane")) << "left over from an earlier run";
         g_installList[0] = g_profileExecutable;
         engine_.installFiles = engine_.CopyList(engine_.installFiles, g_installList);
         engine_.updateFiles = engine_.CopyList(engine_.updateFiles, g_updateList);
@@ -54,7 +48,7 @@ protected:
         MakeFolder(source_);
         for (int k = 0; k < 12; ++k) MakeFile(source_ + "\\" + g_installList[k], 1000 + k, k);
     }
-    void TearDown() override { RemoveTree(CommonPrograms() + "\\Selvane"); }
+    void TearDown() override { RemoveTree(CommonProgramsFolder() + "\\Selvane"); }
 
     std::string Target(const char* name) const { return target_ + "\\" + name; }
 };
@@ -257,7 +251,7 @@ TEST_F(UninstallTest, DeclinedChangesNothing) {
 }
 
 TEST_F(UninstallTest, RemovesFilesGroupAndRecord) {
-    MakeFolder(CommonPrograms() + "\\Selvane\\Another Title");
+    MakeFolder(CommonProgramsFolder() + "\\Selvane\\Another Title");
     MessageBoxCatcher catcher(IDYES);
     EXPECT_TRUE(engine_.RunUninstall());
     ASSERT_EQ(catcher.Boxes().size(), 2u);
@@ -268,17 +262,17 @@ TEST_F(UninstallTest, RemovesFilesGroupAndRecord) {
     EXPECT_TRUE(FileExists(Target("savedata.dat")));
     EXPECT_TRUE(FileExists(target_));
     EXPECT_FALSE(FileExists(group_));
-    EXPECT_TRUE(FileExists(CommonPrograms() + "\\Selvane"));  // holds another group
+    EXPECT_TRUE(FileExists(CommonProgramsFolder() + "\\Selvane"));  // holds another group
     EXPECT_FALSE(RecordKeyExists(g_profileKeyPath));
     EXPECT_TRUE(RecordKeyExists(kMakerKeyPath));
     EXPECT_EQ(engine_.installed, 0);
-    EXPECT_EQ(std::string(engine_.shellFolder), CommonPrograms());
+    EXPECT_EQ(std::string(engine_.shellFolder), CommonProgramsFolder());
 }
 
 TEST_F(UninstallTest, AnEmptyMakerFolderGoesWithTheGroup) {
     MessageBoxCatcher catcher(IDYES);
     EXPECT_TRUE(engine_.RunUninstall());
-    EXPECT_FALSE(FileExists(CommonPrograms() + "\\Selvane"));
+    EXPECT_FALSE(FileExists(CommonProgramsFolder() + "\\Selvane"));
 }
 
 TEST_F(UninstallTest, AMissingRecordKeyFailsAfterTheFiles) {

@@ -21,19 +21,6 @@ const std::string kFailedText =
     "インストールが正常に行われませんでした。\nもう一度ご確認の上、インストールを行ってください。";
 const std::string kTarget = "c:\\Program Files\\Selvane\\Orchidveil";
 
-std::string BesideTests(const char* name) {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    *strrchr(path, '\\') = '\0';
-    return std::string(path) + "\\" + name;
-}
-
-std::string CommonPrograms() {
-    char path[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
-    return path;
-}
-
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000) {
     DWORD start = GetTickCount();
     while (!condition()) {
@@ -53,12 +40,12 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(FileExists("c:\\Program Files\\Selvane")) << "left over from an earlier run";
-        ASSERT_TRUE(CopyFileA(BesideTests("setup.exe").c_str(), program_.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(BesideThisProgram("setup.exe").c_str(), program_.c_str(), FALSE));
     }
     void TearDown() override {
         delete running_;
         RemoveTree("c:\\Program Files\\Selvane");
-        RemoveTree(CommonPrograms() + "\\Selvane");
+        RemoveTree(CommonProgramsFolder() + "\\Selvane");
     }
 
     void Start() {
@@ -150,7 +137,7 @@ TEST_F(SetupProgramTest, InstallsFromTheTitlesDisc) {
     ASSERT_TRUE(GetRecordBytes("CD", &bytes, &type));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes.data())), "e:\\Orchidveil");
     for (const char* link : {"Orchidveil.lnk", "README.lnk", "アンインストール.lnk"}) {
-        EXPECT_TRUE(FileExists(CommonPrograms() + "\\Selvane\\Orchidveil\\" + link)) << link;
+        EXPECT_TRUE(FileExists(CommonProgramsFolder() + "\\Selvane\\Orchidveil\\" + link)) << link;
     }
     PressButton(dialog_, IDCANCEL);
     EXPECT_EQ(running_->WaitForExit(), 0u);
@@ -254,7 +241,7 @@ TEST_F(SetupProgramTest, UninstallRemovesTheTitle) {
     BoxInfo finished = WaitForBoxWithText("アンインストールが完了しました。");
     ASSERT_NE(finished.window, nullptr);
     Answer(finished, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_INSTALL); }));
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BROWSE); }));  // the last button it sets
     ExpectButtons({IDC_INSTALL, IDC_BROWSE}, {IDC_UNINSTALL, IDC_PLAY});
     EXPECT_FALSE(FileExists(installed + "\\pict.pac"));
     EXPECT_TRUE(FileExists(installed + "\\savedata.dat"));

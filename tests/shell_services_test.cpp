@@ -72,18 +72,12 @@ int StoredShowCommand(const std::string& file) {
     return value;
 }
 
-std::string CommonPrograms() {
-    char path[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
-    return path;
-}
-
 // A configured engine whose program group goes under the maker "Selvane"
 // in the all-users Programs folder; the group is removed afterwards.
 class ShortcutTest : public ::testing::Test {
 protected:
     SetupEngine engine_;
-    std::string makerFolder_ = CommonPrograms() + "\\Selvane";
+    std::string makerFolder_ = CommonProgramsFolder() + "\\Selvane";
     std::string group_ = makerFolder_ + "\\Orchidveil";
 
     void SetUp() override {
@@ -104,7 +98,7 @@ protected:
 
 TEST_F(ShortcutTest, ProgramGroupHoldsThreeLinksIntoTheInstallation) {
     ASSERT_TRUE(engine_.CreateShortcuts(1));
-    EXPECT_EQ(std::string(engine_.shellFolder), CommonPrograms());
+    EXPECT_EQ(std::string(engine_.shellFolder), CommonProgramsFolder());
     struct Expected { const char* file; const char* target; };
     const Expected links[] = {
         {"Orchidveil.lnk", "c:\\Games\\Selvane\\Orchidveil\\Orchidveil.exe"},
@@ -201,7 +195,7 @@ TEST(LaunchTitle, AMissingExecutableStillCountsAndMovesTheCurrentFolder) {
 TEST(SpecialFolderPath, GivesTheShellsPathOrNothing) {
     char path[MAX_PATH] = "junk";
     EXPECT_TRUE(SpecialFolderPath(CSIDL_COMMON_PROGRAMS, path, sizeof path));
-    EXPECT_EQ(std::string(path), CommonPrograms());
+    EXPECT_EQ(std::string(path), CommonProgramsFolder());
     char tiny[4] = "abc";
     EXPECT_FALSE(SpecialFolderPath(CSIDL_COMMON_PROGRAMS, tiny, sizeof tiny));
     EXPECT_STREQ(tiny, "");

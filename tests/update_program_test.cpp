@@ -23,13 +23,6 @@ const std::string kCompletedText = "アップデートが完了しました。";
 const std::string kFailedText =
     "アップデートが正常に行われませんでした。\nもう一度ご確認の上、アップデートを行ってください。";
 
-std::string ProgramBesideTests(const char* name) {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    *strrchr(path, '\\') = '\0';
-    return std::string(path) + "\\" + name;
-}
-
 bool SameTime(FILETIME a, FILETIME b) {
     return CompareFileTime(&a, &b) == 0;
 }
@@ -43,7 +36,7 @@ protected:
     std::string installed_ = dir_ / "installed";
 
     void SetUp() override {
-        ASSERT_TRUE(CopyFileA(ProgramBesideTests("update.exe").c_str(), program_.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(BesideThisProgram("update.exe").c_str(), program_.c_str(), FALSE));
         MakeFolder(updates_);
         MakeFolder(installed_);
     }

@@ -11,17 +11,6 @@
 #include "tests/support/test_env.h"
 #include "tools/ui_driver.h"
 
-namespace {
-
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    *strrchr(path, '\\') = '\0';
-    return path;
-}
-
-}  // namespace
-
 TEST(RunUpdate, WithoutAnUpdateFolderOnlyClearsAttributesAndCompletes) {
     ASSERT_FALSE(FileExists(ProgramFolder() + "\\Orchidveil"));
     ScratchDir installed;

@@ -1,5 +1,6 @@
 #include "tests/support/test_env.h"
 
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include <cstdlib>
@@ -75,24 +76,42 @@ int64_t FileBytes(const std::string& path) {
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void RemoveTree(const std::string& path) {
+void RemoveContents(const std::string& path) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string child = path + "\\" + name;
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(child);
+        } else {
+            DeleteFileA(child.c_str());
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void RemoveTree(const std::string& path) {
+    RemoveContents(path);
     RemoveDirectoryA(path.c_str());
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    *strrchr(path, '\\') = '\0';
+    return path;
+}
+
+std::string BesideThisProgram(const char* name) { return ProgramFolder() + "\\" + name; }
+
+std::string CommonProgramsFolder() {
+    char path[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
+    return path;
 }
 
 FILETIME FileTimeFromUnix(int64_t seconds) {
@@ -280,24 +299,7 @@ void DefineDrive(char letter, UINT kind) {
     if (!ok) Fail(std::string("cannot define drive ") + letter + ":");
 }
 
-void EmptyDrive(char letter) {
-    std::string root = std::string(1, letter) + ":";
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((root + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string child = root + "\\" + name;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveTree(child);
-        } else {
-            DeleteFileA(child.c_str());
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
+void EmptyDrive(char letter) { RemoveContents(std::string(1, letter) + ":"); }
 
 }  // namespace
 
@@ -354,12 +356,6 @@ void WriteDefaultValue(HKEY root, const std::string& path, const std::string& va
     RegCloseKey(key);
 }
 
-std::string BesideThisProgram(const char* name) {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    *strrchr(path, '\\') = '\0';
-    return std::string(path) + "\\" + name;
-}
 
 }  // namespace
 

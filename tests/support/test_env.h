@@ -25,6 +25,12 @@ private:
     std::string path_;
 };
 
+// The folder of the running test program (where the built programs are),
+// a path beside it, and the all-users Programs folder of the prefix.
+std::string ProgramFolder();
+std::string BesideThisProgram(const char* name);
+std::string CommonProgramsFolder();
+
 // Writes a file of the given size whose bytes follow a pattern set by seed.
 void MakeFile(const std::string& path, size_t bytes, unsigned seed = 1);
 void MakeFolder(const std::string& path);
@@ -32,6 +38,7 @@ std::vector<char> ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);
 int64_t FileBytes(const std::string& path);  // -1 when missing
 void RemoveTree(const std::string& path);     // files and folders below, then path
+void RemoveContents(const std::string& path); // files and folders below only
 FILETIME FileTimeFromUnix(int64_t seconds);
 bool SetLastWriteTime(const std::string& path, FILETIME time);
 FILETIME LastWriteTime(const std::string& path);
