@@ -1,10 +1,11 @@
-// The built update.exe files as a loader and Explorer see them: PE kind and
+// The built update.exe and setup.exe files as a loader and Explorer see them: PE kind and
 // subsystem, no compiler DLLs, the icon, the dialog template, the version
 // block and the manifest.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -21,6 +22,7 @@ std::string WinePath(const std::string& unixPath) {
 }
 
 struct Program {
+    const char* name;  // "update" or "setup"
     const char* arch;
     std::string path;
     WORD machine;
@@ -28,10 +30,15 @@ struct Program {
 };
 
 std::vector<Program> Programs() {
-    return {
-        {"i686", WinePath(KIT_I686_BIN "/update.exe"), IMAGE_FILE_MACHINE_I386, 0x10B},
-        {"x86_64", WinePath(KIT_X86_64_BIN "/update.exe"), IMAGE_FILE_MACHINE_AMD64, 0x20B},
-    };
+    std::vector<Program> programs;
+    for (const char* name : {"update", "setup"}) {
+        const std::string file = std::string("/") + name + ".exe";
+        programs.push_back({name, "i686", WinePath(KIT_I686_BIN + file), IMAGE_FILE_MACHINE_I386,
+                            0x10B});
+        programs.push_back({name, "x86_64", WinePath(KIT_X86_64_BIN + file),
+                            IMAGE_FILE_MACHINE_AMD64, 0x20B});
+    }
+    return programs;
 }
 
 std::vector<unsigned char> ReadWhole(const std::string& path) {
@@ -208,6 +215,7 @@ TEST_P(ProgramFileTest, CarriesOneFortyEightPixelIcon) {
 }
 
 TEST_P(ProgramFileTest, UpdateDialogTemplateIsAsTabled) {
+    if (std::string(GetParam().name) != "update") GTEST_SKIP() << "setup.exe has the setup layout";
     std::vector<BYTE> data = Resource(RT_DIALOG, MAKEINTRESOURCEA(105), kJapanese);
     ASSERT_FALSE(data.empty());
     DialogTemplate dialog = ParseDialog(data.data());
@@ -241,7 +249,25 @@ TEST_P(ProgramFileTest, UpdateDialogTemplateIsAsTabled) {
     }
 }
 
-TEST_P(ProgramFileTest, VersionBlockNamesTheUpdateProgram) {
+TEST_P(ProgramFileTest, SetupCarriesItsLayoutAndTheOptionsDialog) {
+    if (std::string(GetParam().name) != "setup") GTEST_SKIP() << "update.exe has the update layout";
+    std::vector<BYTE> layout = Resource(RT_DIALOG, MAKEINTRESOURCEA(105), kJapanese);
+    ASSERT_FALSE(layout.empty());
+    std::vector<WORD> ids;
+    for (const TemplateItem& item : ParseDialog(layout.data()).items) ids.push_back(item.id);
+    for (WORD id : {1000, 1001, 1002, 1003, 1004, 1005, 1006, 1014, 1017, 1018, 1019, 1020, 1021, 2}) {
+        EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end()) << id;
+    }
+    std::vector<BYTE> options = Resource(RT_DIALOG, MAKEINTRESOURCEA(109), kJapanese);
+    ASSERT_FALSE(options.empty());
+    ids.clear();
+    for (const TemplateItem& item : ParseDialog(options.data()).items) ids.push_back(item.id);
+    for (WORD id : {1011, 1012, 1013, 1015, 1020, 1021, 1022, 1023}) {
+        EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end()) << id;
+    }
+}
+
+TEST_P(ProgramFileTest, VersionBlockNamesTheProgram) {
     const std::string& path = GetParam().path;
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
@@ -256,9 +282,10 @@ TEST_P(ProgramFileTest, VersionBlockNamesTheUpdateProgram) {
             return std::string("<missing>");
         return std::string(value, length ? strnlen(value, length) : 0);
     };
-    EXPECT_EQ(text("FileDescription"), "update");
-    EXPECT_EQ(text("ProductName"), "update");
-    EXPECT_EQ(text("OriginalFilename"), "update.exe");
+    const std::string name = GetParam().name;
+    EXPECT_EQ(text("FileDescription"), name);
+    EXPECT_EQ(text("ProductName"), name);
+    EXPECT_EQ(text("OriginalFilename"), name + ".exe");
     EXPECT_EQ(text("FileVersion"), "1, 0, 1, 1");
     EXPECT_EQ(text("ProductVersion"), "1, 0, 1, 1");
     EXPECT_EQ(text("Comments"), "");
@@ -300,5 +327,5 @@ TEST_P(ProgramFileTest, ManifestListsOnlyTheTwoSupportedSystems) {
 
 INSTANTIATE_TEST_SUITE_P(BothBuilds, ProgramFileTest, ::testing::ValuesIn(Programs()),
                          [](const ::testing::TestParamInfo<Program>& info) {
-                             return std::string(info.param.arch);
+                             return std::string(info.param.name) + "_" + info.param.arch;
                          });
