@@ -34,6 +34,26 @@ void SetInstalledButtons(HWND dialog) {
     EnableWindow(GetDlgItem(dialog, IDC_BROWSE), !installed);
 }
 
+HFONT LabelFont() {
+    if (g_labelFont == nullptr) {
+        g_labelFont = CreateFontA(16, 8, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                  FIXED_PITCH, nullptr);
+    }
+    return g_labelFont;
+}
+
+// A static control draws with its own font, selected after it asks for its
+// colours, so the labels are also given the bold font as theirs.
+void UseBoldLabelFont(HWND dialog) {
+    for (int id : {IDC_LABEL_WHITE, IDC_LABEL_BLACK}) {
+        HWND label = GetDlgItem(dialog, id);
+        if (label != nullptr) {
+            SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(LabelFont()), TRUE);
+        }
+    }
+}
+
 BOOL OnInitDialog(HWND dialog) {
     g_mainDialog = dialog;
     char prompt[240];
@@ -45,6 +65,7 @@ BOOL OnInitDialog(HWND dialog) {
     CentreOnWorkArea(dialog);
     SetInstalledButtons(dialog);
     ShowInstallPath(dialog);
+    UseBoldLabelFont(dialog);
     return TRUE;
 }
 
@@ -59,12 +80,7 @@ INT_PTR OnColorStatic(HDC context, HWND control) {
     } else {
         return 1;
     }
-    if (g_labelFont == nullptr) {
-        g_labelFont = CreateFontA(16, 8, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                  FIXED_PITCH, nullptr);
-    }
-    SelectObject(context, g_labelFont);
+    SelectObject(context, LabelFont());
     SetTextColor(context, textColour);
     SetBkMode(context, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));

@@ -137,6 +137,11 @@ TEST_F(MainDialogTest, StaticColoursAndTheBoldLabelFont) {
     EXPECT_EQ(details.lfCharSet, SHIFTJIS_CHARSET);
     ReleaseDC(dialog_, context);
 
+    // The labels draw with it as their own font as well.
+    for (int id : {IDC_LABEL_WHITE, IDC_LABEL_BLACK}) {
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog_, id), WM_GETFONT, 0, 0)),
+                  font) << id;
+    }
     // The font stays valid while the dialog lives and goes with it.
     EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
     DestroyWindow(dialog_);

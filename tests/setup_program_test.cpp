@@ -44,7 +44,12 @@ protected:
     }
     void TearDown() override {
         delete running_;
-        RemoveTree("c:\\Program Files\\Selvane");
+        // The program's current folder was the install folder; Wine may
+        // release it a moment after the process has ended.
+        WaitUntil([] {
+            RemoveTree("c:\\Program Files\\Selvane");
+            return !FileExists("c:\\Program Files\\Selvane");
+        }, 10000);
         RemoveTree(CommonProgramsFolder() + "\\Selvane");
     }
 
