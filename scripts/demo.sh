@@ -190,7 +190,7 @@ demo_main() {
   fi
 
   # End whatever a previous run left in the prefix before resetting it.
-  [ -f "$dir/prefix/.kit-ready" ] && wine_server_stop "$dir"
+  [ -d "$dir/prefix" ] && wine_server_stop "$dir"
   wine_prefix_ready "$dir" "$graphics"
   # From here on, with x11, every Wine process needs the display: the first
   # one starts the prefix's desktop process, which the later ones share.
