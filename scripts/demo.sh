@@ -156,6 +156,31 @@ demo_display_usable() {
     timeout 10 xdpyinfo >/dev/null 2>&1 </dev/null
 }
 
+# Readies a demo's own prefix DIR for the programs in BIN: the x11 driver
+# when a display is usable, else the null one (set in DEMO_GRAPHICS), a
+# previous run's server ended, and the Japanese font replacements.
+demo_prefix_ready() {
+  local dir=$1 bin=$2
+  mkdir -p "$dir"
+  [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$dir"
+  wine_user_can_reach "$bin"
+
+  DEMO_GRAPHICS=null
+  if demo_display_usable "$dir/xauthority"; then
+    DEMO_GRAPHICS=x11
+  fi
+
+  # End whatever a previous run left in the prefix before resetting it.
+  [ -d "$dir/prefix" ] && wine_server_stop "$dir"
+  wine_prefix_ready "$dir" "$DEMO_GRAPHICS"
+  # From here on, with x11, every Wine process needs the display: the first
+  # one starts the prefix's desktop process, which the later ones share.
+  if [ "$DEMO_GRAPHICS" = x11 ]; then
+    export WINE_DISPLAY=$DISPLAY WINE_XAUTHORITY=$dir/xauthority
+  fi
+  demo_fonts "$dir"
+}
+
 demo_main() {
   set -euo pipefail
   local auto=0 arg
@@ -180,24 +205,8 @@ demo_main() {
 
   local bin=$root/build/x86_64/bin
   local dir=$root/build/x86_64/demo
-  mkdir -p "$dir"
-  [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$dir"
-  wine_user_can_reach "$bin"
-
-  local graphics=null
-  if demo_display_usable "$dir/xauthority"; then
-    graphics=x11
-  fi
-
-  # End whatever a previous run left in the prefix before resetting it.
-  [ -d "$dir/prefix" ] && wine_server_stop "$dir"
-  wine_prefix_ready "$dir" "$graphics"
-  # From here on, with x11, every Wine process needs the display: the first
-  # one starts the prefix's desktop process, which the later ones share.
-  if [ "$graphics" = x11 ]; then
-    export WINE_DISPLAY=$DISPLAY WINE_XAUTHORITY=$dir/xauthority
-  fi
-  demo_fonts "$dir"
+  demo_prefix_ready "$dir" "$bin"
+  local graphics=$DEMO_GRAPHICS
   demo_sample "$dir" "$bin/update.exe"
 
   echo "demo: sample installation in the prefix $dir/prefix"

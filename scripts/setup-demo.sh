@@ -200,22 +200,8 @@ setup_main() {
 
   local bin=$root/build/x86_64/bin
   local dir=$root/build/x86_64/setup-demo
-  mkdir -p "$dir"
-  [ "$(id -u)" -eq 0 ] && chown 65534:65534 "$dir"
-  wine_user_can_reach "$bin"
-
-  local graphics=null
-  if demo_display_usable "$dir/xauthority"; then
-    graphics=x11
-  fi
-
-  # End whatever a previous run left in the prefix before resetting it.
-  [ -d "$dir/prefix" ] && wine_server_stop "$dir"
-  wine_prefix_ready "$dir" "$graphics"
-  if [ "$graphics" = x11 ]; then
-    export WINE_DISPLAY=$DISPLAY WINE_XAUTHORITY=$dir/xauthority
-  fi
-  demo_fonts "$dir"
+  demo_prefix_ready "$dir" "$bin"
+  local graphics=$DEMO_GRAPHICS
   setup_reset "$dir"
   setup_sample "$dir" "$bin/setup.exe" "$source" "${SETUP_SOURCE[@]}"
   # The disc's label and the fonts take effect with a fresh server.

@@ -73,6 +73,16 @@ protected:
         EXPECT_TRUE(SameTime(LastWriteTime(installed_ + "\\" + name), FileTimeFromUnix(1000000000)));
     }
 
+    // Presses Update in the program's dialog and reads the box that follows.
+    static void PressUpdate(const RunningProgram& program, BoxInfo* info) {
+        HWND dialog = WaitForMainDialog(program);
+        ASSERT_NE(dialog, nullptr);
+        PressButton(dialog, 1008);
+        HWND box = WaitForMessageBox(program.Id());
+        ASSERT_NE(box, nullptr);
+        *info = ReadMessageBox(box);
+    }
+
     static HWND WaitForMainDialog(const RunningProgram& program) {
         return WaitForDialog(program.Id(), [](HWND window) {
             return !IsMessageBox(window) && WindowText(window) == kCaptionBytes;
@@ -126,17 +136,13 @@ TEST_F(UpdateProgramTest, InstalledTitleIsUpdatedFromBothLists) {
     Replacement("Orchidveil.exe", 0, 5);
 
     RunningProgram program(program_, dir_.Path());
-    HWND dialog = WaitForMainDialog(program);
-    ASSERT_NE(dialog, nullptr);
-    PressButton(dialog, 1008);
-    HWND box = WaitForMessageBox(program.Id());
-    ASSERT_NE(box, nullptr);
-    BoxInfo info = ReadMessageBox(box);
+    BoxInfo info;
+    ASSERT_NO_FATAL_FAILURE(PressUpdate(program, &info));
     EXPECT_EQ(info.caption, "終了");
     EXPECT_EQ(info.text, kCompletedText);
     EXPECT_EQ(info.owner, nullptr);  // the engine's boxes have no owner
     EXPECT_TRUE(info.hasIcon);
-    AnswerBox(box, IDOK);
+    AnswerBox(info.window, IDOK);
     EXPECT_EQ(program.WaitForExit(), 0u);
 
     for (const char* name : {"Orchidveil.exe", "pict.pac", "talk.pac", "pict_2.pac", "book_3.pac"}) {
@@ -156,17 +162,13 @@ TEST_F(UpdateProgramTest, AnUpdateThatStopsEarlyWarnsInsteadOfCompleting) {
     Replacement("book_3.pac", 10, 3);            // after the stop: not reached
 
     RunningProgram program(program_, dir_.Path());
-    HWND dialog = WaitForMainDialog(program);
-    ASSERT_NE(dialog, nullptr);
-    PressButton(dialog, 1008);
-    HWND box = WaitForMessageBox(program.Id());
-    ASSERT_NE(box, nullptr);
-    BoxInfo info = ReadMessageBox(box);
+    BoxInfo info;
+    ASSERT_NO_FATAL_FAILURE(PressUpdate(program, &info));
     EXPECT_EQ(info.caption, "確認");
     EXPECT_EQ(info.text, kFailedText);
     EXPECT_EQ(info.owner, nullptr);
     EXPECT_TRUE(info.hasIcon);
-    AnswerBox(box, IDOK);
+    AnswerBox(info.window, IDOK);
     EXPECT_EQ(program.WaitForExit(), 0u);  // no completion box came after it
     ExpectUpdated("pict.pac");
     EXPECT_FALSE(FileExists(installed_ + "\\book_3.pac"));
